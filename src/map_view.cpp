@@ -1,0 +1,36 @@
+// The map view layer: the tileset with its colour key, the off-screen view surface, and its copy to the screen.
+#include "map_view.h"
+
+#include <SDL/SDL_image.h>
+
+#include "ddddd.h"
+#include "failure.h"
+
+namespace q47 {
+
+SDL_Surface* loadTileset(const char* path)
+{
+    SDL_Surface* tileset = IMG_Load(path);
+    // A picture without a single pixel has no top-left pixel to take the colour key from.
+    if (tileset == nullptr || tileset->w < 1 || tileset->h < 1) throw Failure("failed tile");
+    SDL_LockSurface(tileset);
+    SDL_SetColorKey(tileset, SDL_SRCCOLORKEY, getPixel(tileset, 0, 0));
+    SDL_UnlockSurface(tileset);
+    return tileset;
+}
+
+SDL_Surface* createViewSurface(const SDL_Surface* screen)
+{
+    const RGBAMask& mask = rgbaMask();
+    SDL_Surface* view = SDL_CreateRGBSurface(0, screen->w, screen->h, screen->format->BitsPerPixel, mask.Rmask,
+                                             mask.Gmask, mask.Bmask, mask.Amask);
+    if (view == nullptr) throw Failure("failed qvmap");
+    return view;
+}
+
+void copyViewToScreen(SDL_Surface* view, SDL_Surface* screen)
+{
+    if (SDL_BlitSurface(view, nullptr, screen, nullptr) < 0) throw Failure("failed blit");
+}
+
+}  // namespace q47
