@@ -21,9 +21,14 @@ public:
 void writeMapText(std::ostream& out, const Map& map);
 
 // Reads exactly MAP_ROWS lines of MAP_COLS cells in the form writeMapText gives; any byte values.
+// Malformed input raises TextFormatError saying what is wrong and on which line.
 Map readMapText(std::istream& in);
 
-// Unsigned 32-bit values, decimal or 0x-prefixed hex, separated by white space.
+// One unsigned 32-bit value, decimal or 0x-prefixed hex, nothing else (no sign, no spaces).
+std::uint32_t parseUnsigned32(const std::string& token);
+
+// Unsigned 32-bit values, decimal or 0x-prefixed hex, separated by white space. Safe on any bytes:
+// anything else raises TextFormatError naming the value's position.
 std::vector<std::uint32_t> parseDraws(const std::string& text);
 
 }  // namespace q47
