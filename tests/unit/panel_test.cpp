@@ -21,7 +21,7 @@ TEST(CreatePanel, TakesTheReferenceDepthWhateverItsSize)
     }
 }
 
-TEST(CreatePanel, FillsEveryPixelWithTheColourAtAlpha192AndBlendsOnBlit)
+TEST(CreatePanel, FillsEveryPixelWithTheColourAtAlpha192)
 {
     SDL_Surface* reference = SDL_CreateRGBSurface(0, 320, 240, 32, 0, 0, 0, 0);
     ASSERT_NE(reference, nullptr);
