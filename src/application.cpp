@@ -25,6 +25,13 @@ constexpr Sint16 TEXT_X = 8;
 constexpr Sint16 TEXT_LINE_1_Y = 8;
 constexpr Sint16 TEXT_LINE_2_Y = 32;
 
+#ifdef Q47_TEST_FRAME_LIMIT
+// Test builds only: the long-run test ends the loop after this many passes and skips the wait.
+constexpr long FRAME_LIMIT = Q47_TEST_FRAME_LIMIT;
+#else
+constexpr long FRAME_LIMIT = 0;  // none: the loop runs until the user ends it
+#endif
+
 // Everything the loop draws with; made once at start and kept, never freed, until the process ends.
 struct Scene {
     SDL_Surface* screen;
@@ -109,12 +116,14 @@ int main(RandomSource& random)
 
     // The quit flag is looked at only here, so the pass that sets it still shows its frame.
     std::int32_t frame = 0;
+    long passes = 0;
     bool quit = false;
     while (!quit) {
         if (drainEvents()) quit = true;
         if (altF4Held()) quit = true;
+        if (FRAME_LIMIT > 0 && ++passes >= FRAME_LIMIT) quit = true;
         presentFrame(scene, map, frame);
-        SDL_Delay(FRAME_WAIT_MS);
+        if (FRAME_LIMIT == 0) SDL_Delay(FRAME_WAIT_MS);
         frame = nextFrame(frame);
     }
 
