@@ -4,6 +4,8 @@ import subprocess
 import time
 import unittest
 
+from Xlib import Xutil
+
 from q47harness import Xvfb, RunFolder, start, finish, run_to_end, PATIENCE
 
 # The panel lies at (16, 136), 288 x 88; the text lines start 8 px in, at y 8 and 32 inside it.
@@ -20,6 +22,11 @@ def mean_brightness(image, box):
     region = image.crop(box)
     pixels = list(region.getdata())
     return sum(brightness(p) for p in pixels) / len(pixels)
+
+
+def window_has_icon(window):
+    hints = window.get_wm_hints()
+    return hints is not None and bool(hints.flags & Xutil.IconPixmapHint) and hints.icon_pixmap != 0
 
 
 class ShellTest(unittest.TestCase):
@@ -61,13 +68,14 @@ class ShellTest(unittest.TestCase):
         self.assertEqual((status, out, err), (1, b"", b"Error: failed tile\n"))
 
     def test_missing_icon_or_font_still_runs_and_closes_cleanly(self):
-        for missing in ("images/icon.bmp", "fonts/lumo2_8/lumofont.ttf"):
+        for missing, has_icon in (("images/icon.bmp", False), ("fonts/lumo2_8/lumofont.ttf", True)):
             with self.subTest(missing=missing):
                 folder = RunFolder()
                 self.addCleanup(folder.close)
                 folder.remove(missing)
                 self.folder = folder
                 process, window = self.start_and_find_window()
+                self.assertEqual(window_has_icon(window), has_icon)
                 time.sleep(0.5)
                 self.assertIsNone(process.poll(), "the program ended by itself")
                 self.close_and_expect_clean_end(process, window)
@@ -77,9 +85,7 @@ class ShellTest(unittest.TestCase):
         geometry = window.get_geometry()
         self.assertEqual((geometry.width, geometry.height), (320, 240))
         self.assertEqual(window.get_wm_name(), "q47")
-        hints = window.get_wm_hints()
-        self.assertIsNotNone(hints)
-        self.assertTrue(hints.flags & 4, "WM_HINTS has no icon pixmap")  # IconPixmapHint
+        self.assertTrue(window_has_icon(window), "WM_HINTS names no icon pixmap")
         self.close_and_expect_clean_end(process, window)
 
     def test_panel_lies_over_the_map_with_dark_text_in_both_lines(self):
