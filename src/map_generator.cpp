@@ -50,15 +50,18 @@ std::uint32_t candidateValue(RandomSource& random) { return random.draw() & CAND
 
 void checkGeneratedSize(int columns, int rows)
 {
-    // The row counters step up to eight rows past a candidate, so that must stay within int.
-    constexpr int largestSide = std::numeric_limits<int>::max() - SIDE_STRUCTURE_STRIDE;
-    if (columns < MIN_GENERATED_COLUMNS || rows < MIN_GENERATED_ROWS || columns > largestSide ||
-        rows > largestSide) {
+    if (columns < MIN_GENERATED_COLUMNS || rows < MIN_GENERATED_ROWS) {
         throw std::invalid_argument("generateMap: a map needs at least " +
                                     std::to_string(MIN_GENERATED_COLUMNS) + " columns and " +
                                     std::to_string(MIN_GENERATED_ROWS) + " rows, got " +
                                     std::to_string(columns) + " columns and " + std::to_string(rows) +
                                     " rows");
+    }
+    // The row counters step up to eight rows past a candidate, so that must stay within int.
+    constexpr int largestSide = std::numeric_limits<int>::max() - SIDE_STRUCTURE_STRIDE;
+    if (columns > largestSide || rows > largestSide) {
+        throw std::invalid_argument("generateMap: " + std::to_string(columns) + " columns by " +
+                                    std::to_string(rows) + " rows is too large");
     }
 }
 
