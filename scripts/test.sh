@@ -13,4 +13,6 @@ for folder in build-test build-asan; do
   echo "== tests in $folder"
   (cd "$root/$folder" && ctest --output-on-failure -j2 --timeout 1200) || status=1
 done
+# The renderer and the text readers under libFuzzer, about a minute each; a finding fails the run.
+"$root/scripts/fuzz.sh" 60 || status=1
 exit $status
