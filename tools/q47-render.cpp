@@ -110,7 +110,7 @@ Options parseOptions(int argc, char** argv)
     for (int a = 1; a < argc; ++a) {
         const std::string option = argv[a];
         if (a + 1 >= argc) {
-            throw ToolError("unknown option or missing value: " + option + "\n" + USAGE);
+            throw ToolError("unknown option or missing value: " + option + "; " + USAGE);
         }
         const std::string value = argv[++a];
         auto once = [&](bool& seen) {
@@ -143,7 +143,7 @@ Options parseOptions(int argc, char** argv)
             if (!options.out.empty()) throw ToolError("--out given twice");
             options.out = value;
         } else {
-            throw ToolError("unknown option: " + option);
+            throw ToolError("unknown option: " + option + "; " + USAGE);
         }
     }
     if (options.source == MapSource::None) {
@@ -299,8 +299,9 @@ int main(int argc, char** argv)
 {
     try {
         const Options options = parseOptions(argc, argv);
-        // Rendering needs no window; the dummy driver keeps SDL away from any display.
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        // Loading, drawing and saving work on plain surfaces, but SDL is started as the program starts it;
+        // the dummy driver, whatever the environment names, keeps it away from any display.
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             throw ToolError(std::string("SDL init failed: ") + SDL_GetError());
         }
