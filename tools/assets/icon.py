@@ -4,11 +4,11 @@ tileset's own style.
 
 - DATA_DIR/images/icon.bmp: the window icon, 32 x 32, 8-bit indexed with the tileset palette; its
   top-left pixel holds the transparent key colour.
-- ICONS_DIR/q47-32.png, ICONS_DIR/q47-16.png: the desktop icon's 32 x 32 and 16 x 16 images in 16
-  colours (4-bit palette PNG, index 0 transparent), for the desktop menu;
-- ICONS_DIR/q47.ico: one icon group with both 16-colour images, for the executable.
+- DATA_DIR/icons/q47-32.bmp, DATA_DIR/icons/q47-16.bmp: the desktop icon's 32 x 32 and 16 x 16 images
+  in 16 colours (4-bit BMP, palette index 0 transparent), from which the packaging makes the menu's PNGs;
+- ICO_DIR/q47.ico: one icon group with both 16-colour images, for the executable.
 
-Usage: icon.py DATA_DIR ICONS_DIR
+Usage: icon.py DATA_DIR ICO_DIR
 """
 import os
 import struct
@@ -73,12 +73,16 @@ def sixteen_colours(indexed):
     return result, colours
 
 
-def png_4bit(indices, colours):
-    """A 16-colour palette image whose index 0 is transparent."""
-    image = Image.fromarray(indices, mode="P")
-    table = [(0, 0, 0)] + [tuple(int(v) for v in c) for c in colours]
-    image.putpalette([v for colour in table for v in colour])
-    return image
+def bmp_4bit(indices, colours, transparent):
+    """A 4-bit BMP file (bottom-up rows) with the 16 colours, entry 0 being `transparent`."""
+    height, width = indices.shape
+    table = [transparent] + [tuple(int(v) for v in c) for c in colours]
+    table += [(0, 0, 0)] * (ICON_COLOURS - len(table))
+    pixels = _packed_rows(indices)
+    header_size = 14 + 40 + 4 * ICON_COLOURS
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(pixels), 2835, 2835, ICON_COLOURS, 0)
+    file_header = struct.pack("<2sIHHI", b"BM", header_size + len(pixels), 0, 0, header_size)
+    return file_header + info + _rgbquads(table) + pixels
 
 
 def ico(images):
@@ -117,20 +121,20 @@ def _rgbquads(table):
 
 def main(argv):
     if len(argv) != 3:
-        sys.exit("usage: icon.py DATA_DIR ICONS_DIR")
-    images, icons = os.path.join(argv[1], "images"), argv[2]
-    os.makedirs(images, exist_ok=True)
-    os.makedirs(icons, exist_ok=True)
+        sys.exit("usage: icon.py DATA_DIR ICO_DIR")
+    images, icons, ico_dir = os.path.join(argv[1], "images"), os.path.join(argv[1], "icons"), argv[2]
+    for folder in (images, icons, ico_dir):
+        os.makedirs(folder, exist_ok=True)
     window_icon = Image.fromarray(render_emblem(32), mode="P")
     window_icon.putpalette(voxels.palette())
     window_icon.save(os.path.join(images, "icon.bmp"))
     desktop = []
     for size in (32, 16):
         indices, colours = sixteen_colours(render_emblem(size))
-        png_4bit(indices, colours).save(os.path.join(icons, f"q47-{size}.png"), bits=4, transparency=0,
-                                        optimize=False)
+        with open(os.path.join(icons, f"q47-{size}.bmp"), "wb") as out:
+            out.write(bmp_4bit(indices, colours, voxels.KEY_COLOUR))
         desktop.append((indices, colours))
-    with open(os.path.join(icons, "q47.ico"), "wb") as out:
+    with open(os.path.join(ico_dir, "q47.ico"), "wb") as out:
         out.write(ico(desktop))
 
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the program's data files and the desktop icons.
+# Regenerates the program's data files and the executable's icon group.
 # Usage: tools/assets/make_all.sh [--data DIR] [--icons DIR] [tileset|icon|music|font ...]
 #   --data   the data folder to write (default: the repository's data/)
-#   --icons  the folder for the desktop icons (default: the repository's packaging/icons/)
+#   --icons  the folder for q47.ico (default: the repository's packaging/icons/)
 #   parts    which generators to run (default: all four)
 # Needs Debian's python3 with python3-pil, python3-numpy and python3-fonttools, fonts-misaki and
 # vorbis-tools (oggenc); all are listed in scripts/packages-test.txt.
