@@ -121,6 +121,14 @@ int SDL_SetColorKey(SDL_Surface* surface, Uint32 flag, Uint32 key)
                             std::to_string(key));
     return 0;
 }
+int SDL_SetAlpha(SDL_Surface* surface, Uint32 flag, Uint8 alpha)
+{
+    media().calls.push_back("SDL_SetAlpha " + fake::nameOf(surface) + " " + std::to_string(flag) + " " +
+                            std::to_string(alpha));
+    surface->flags = (surface->flags & ~Uint32{SDL_SRCALPHA}) | (flag & SDL_SRCALPHA);
+    surface->format->alpha = alpha;
+    return 0;
+}
 Uint32 SDL_MapRGB(const SDL_PixelFormat*, Uint8, Uint8, Uint8) { return 0; }
 Uint32 SDL_MapRGBA(const SDL_PixelFormat*, Uint8 r, Uint8 g, Uint8 b, Uint8 a)
 {

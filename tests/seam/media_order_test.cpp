@@ -35,6 +35,7 @@ const Calls START_UP{
     "SDL_SetColorKey tileset 4096 9",
     "SDL_UnlockSurface tileset",
     "SDL_CreateRGBSurface 0 320x240 32",
+    "SDL_SetAlpha view 0 255",  // the view is opaque throughout: its copy to the screen need not blend
     "TTF_OpenFont data/fonts/lumo2_8/lumofont.ttf 16",
     "SDL_CreateRGBSurface 65536 288x88 32",
     "SDL_MapRGBA 255 255 255 192",
