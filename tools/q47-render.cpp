@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -217,6 +218,13 @@ q47::Map buildMap(const Options& options)
     throw ToolError("no map source");
 }
 
+using SurfaceHandle = std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)>;
+
+SurfaceHandle owned(SDL_Surface* surface)
+{
+    return SurfaceHandle(surface, SDL_FreeSurface);
+}
+
 SDL_Surface* loadTilesetFrom(const std::string& dataDir)
 {
     const std::string path = dataDir + "/" + TILESET_IN_DATA;
@@ -276,21 +284,19 @@ private:
 void renderFrames(const Options& options)
 {
     const q47::Map map = buildMap(options);
-    SDL_Surface* tileset = loadTilesetFrom(options.dataDir);
-    SDL_Surface* target = createTarget(options.width, options.height);
+    const SurfaceHandle tileset = owned(loadTilesetFrom(options.dataDir));
+    const SurfaceHandle target = owned(createTarget(options.width, options.height));
     WrittenFiles written;
     const long files = options.count == 0 ? 1 : options.count;
     for (long k = 0; k < files; ++k) {
         const std::string path = options.count == 0 ? options.out : numberedName(options.out, k);
-        q47::drawQuarterView(map, tileset, target, frameAfter(options.frame, k));
+        q47::drawQuarterView(map, tileset.get(), target.get(), frameAfter(options.frame, k));
         written.add(path);  // SDL may leave a partial file behind when saving fails
-        if (SDL_SaveBMP(target, path.c_str()) != 0) {
+        if (SDL_SaveBMP(target.get(), path.c_str()) != 0) {
             throw ToolError("cannot write " + path + ": " + SDL_GetError());
         }
     }
     written.keep();
-    SDL_FreeSurface(target);
-    SDL_FreeSurface(tileset);
 }
 
 }  // namespace
@@ -309,6 +315,7 @@ int main(int argc, char** argv)
         SDL_Quit();
         return 0;
     } catch (const std::exception& error) {
+        SDL_Quit();  // harmless when SDL never started
         std::fprintf(stderr, "q47-render: %s\n", error.what());
         return 2;
     }

@@ -94,7 +94,6 @@ class RenderToolCase(unittest.TestCase):
 
     def run_tool(self, *args, cwd=None, stdin=None, env=None):
         environment = dict(os.environ if env is None else env)
-        environment.setdefault("ASAN_OPTIONS", "detect_leaks=0:halt_on_error=1")
         return subprocess.run([RENDER, *args], cwd=cwd or self.scratch, input=stdin, env=environment,
                               capture_output=True, timeout=300)
 
@@ -130,8 +129,7 @@ class ReferenceFrames(RenderToolCase):
 
 class MapSources(RenderToolCase):
     def map_text(self, *source):
-        result = subprocess.run([MAP_TOOL, *source], capture_output=True, timeout=60,
-                                env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+        result = subprocess.run([MAP_TOOL, *source], capture_output=True, timeout=60)
         self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
         with open(self.path("map.txt"), "wb") as f:
             f.write(result.stdout)
