@@ -304,6 +304,7 @@ def gatehouse():
     vol.clear(opening & (vol.a >= CELL - 3))
     planks = 0.85 + 0.2 * (np.floor(vol.b) % 3 == 0)
     vol.put(opening & (vol.a >= CELL - 4) & (vol.a < CELL - 3), "wood", planks)
+    vol.put(opening & (vol.a >= CELL - 3) & (vol.h < 1), "sandstone", 0.9)  # the door's sill
     vol.put(vol.box(CELL - 1, CELL, -22, -18, 22, 36), "cloth", 1.0)
     vol.put(vol.box(CELL - 1, CELL, 2, 6, 22, 36), "cloth", 1.0)
     vol.put(vol.box(CELL - 1, CELL, -21, -19, 26, 30), "gold", 1.1)
