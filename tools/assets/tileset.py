@@ -63,16 +63,20 @@ def block_tone(vol, seed, course=6, length=10):
 
 
 def brick_wall(vol, a0, a1, b0, b1, along, seed, top=WALL_TOP):
-    """A brick wall with a stone coping and merlons, repeating every cell along its line."""
+    """A brick wall with a stone walkway between two crenellated parapets, repeating every cell along
+    its line, so that pieces laid end to end along `along` join into one wall."""
     body = vol.box(a0, a1, b0, b1, 0, top - 2)
     tone, joint = brick_tone(vol, along, seed)
     vol.put(body & ~joint, "brick", tone)
     vol.put(body & joint, "mortar", 0.95)
     vol.put(vol.box(a0, a1, b0, b1, top - 2, top), "sandstone",
-            0.95 + 0.08 * hash_noise(np.floor(vol.a / 4), np.floor(vol.b / 4), seed=seed + 3))
-    run = vol.b if along == "b" else vol.a
-    merlon = vol.box(a0, a1, b0, b1, top, top + MERLON) & (np.mod(run, CELL) >= 3) & (np.mod(run, CELL) < 11)
-    vol.put(merlon, "sandstone", 1.0 + 0.05 * hash_noise(np.floor(run / 16), seed=seed + 5))
+            0.92 + 0.08 * hash_noise(np.floor(vol.a / 4), np.floor(vol.b / 4), seed=seed + 3))
+    run, across = (vol.b, vol.a) if along == "b" else (vol.a, vol.b)
+    low, high = (a0, a1) if along == "b" else (b0, b1)
+    parapet = vol.box(a0, a1, b0, b1, top, top + MERLON) & ((across < low + 3) | (across >= high - 3))
+    merlon = (np.mod(run, 8) >= 1) & (np.mod(run, 8) < 5)
+    vol.put(parapet & ((vol.h < top + 2) | merlon), "sandstone",
+            1.0 + 0.06 * hash_noise(np.floor(run / 8), np.floor(across / 8), seed=seed + 5))
 
 
 def arrow_slit(vol, face_a, b_mid, h0, h1):
@@ -171,24 +175,31 @@ def paved(kind, seed):
 
 def ground_tile(number):
     seed = 100 + number
-    kinds = {0: "quad", 1: "long_a", 6: "long_b", 8: "cobbles", 11: "single", 10: "single"}
+    kinds = {0: "quad", 1: "long_a", 6: "long_b", 8: "cobbles", 11: "single", 10: "single", 5: "single"}
     vol, layout = paved(kinds.get(number, "quad"), seed)
     ia, ib = np.floor(vol.a), np.floor(vol.b)
     noise = hash_noise(ia, ib, seed=seed + 20)
     joint = layout < 0
     if number == 2:    # a cracked stone
-        crack = (np.abs((vol.a - 9) - 0.6 * (vol.b - 9)) < 0.6) & (vol.b > 9) & (vol.a > 8)
-        vol.put(crack & ~joint & (vol.h < 2), "mortar", 0.6)
+        crack = ((np.abs((vol.a - 9.5) - 0.7 * (vol.b - 11)) < 0.6) & (vol.b > 9) & (vol.a > 9)) | (
+            (np.abs((vol.b - 10.5) - 0.5 * (vol.a - 10)) < 0.6) & (vol.a > 10) & (vol.b > 9))
+        vol.clear(crack & ~joint & (vol.h >= 1))
+        vol.put(crack & ~joint & (vol.h < 1), "mortar", 0.45)
     elif number == 3:  # moss in the joints
         vol.put(joint & (noise < 0.7) & (vol.h < 1), "grass", 0.75 + 0.3 * noise)
         vol.put(joint & (noise < 0.3) & (vol.h >= 1) & (vol.h < 2), "grass", 1.0)
-    elif number == 4:  # an iron drain grate
-        grate = vol.box(3, 13, 3, 13, 0, 2)
-        vol.put(grate, "iron", 0.9)
-        vol.put(grate & (np.floor(vol.a) % 2 == 1) & (vol.a > 4) & (vol.a < 12) & (vol.h >= 1), "mortar", 0.1)
-    elif number == 5:  # a puddle
-        puddle = ((vol.a - 8.5) ** 2 / 30 + (vol.b - 8) ** 2 / 16 < 1) & (vol.h < 2)
-        vol.put(puddle, "water", 0.8 + 0.25 * (vol.a + vol.b < 15))
+    elif number == 4:  # an iron drain grate in a stone frame
+        vol.put(vol.box(4, 13, 4, 13, 0, 2), "sandstone", 0.85)
+        grate = vol.box(5, 12, 5, 12, 0, 2)
+        vol.put(grate, "iron", 0.95)
+        vol.clear(grate & (np.floor(vol.a) % 2 == 0) & (vol.h >= 1))
+        vol.put(grate & (np.floor(vol.a) % 2 == 0) & (vol.h < 1), "mortar", 0.15)
+    elif number == 5:  # a rain puddle lying in a hollow of the paving
+        wobble = 0.25 * hash_noise(np.floor(vol.a / 2), np.floor(vol.b / 2), seed=seed + 30)
+        puddle = (vol.a - 8.5) ** 2 / 34 + (vol.b - 8.5) ** 2 / 22 < 1 - wobble
+        vol.clear(puddle & (vol.h >= 1))
+        glint = np.abs((vol.a - vol.b) - 1) < 1.2
+        vol.put(puddle & (vol.h < 1), "water", np.where(glint, 1.05, 0.72) + 0.05 * noise)
     elif number == 7:  # fallen leaves
         leaf = (noise > 0.88) & (vol.h >= 1) & (vol.h < 2)
         vol.put(leaf, "leaves", 0.9 + 0.3 * hash_noise(ia, ib, seed=seed + 21))
@@ -197,14 +208,15 @@ def ground_tile(number):
         vol.put(joint & (noise < 0.5) & (vol.h < 2), "grass", 0.8 + 0.4 * noise)
         vol.put(joint & (noise < 0.08) & (vol.h < 2), "gold", 1.1)
         vol.put(joint & (noise > 0.93) & (vol.h < 2), "cloth", 1.1)
-    elif number == 10:  # a sandstone inlay
-        inlay = (np.abs(vol.a - 8.5) + np.abs(vol.b - 8.5) < 6) & (vol.h < 2)
-        vol.put(inlay, "sandstone", 0.9 + 0.1 * noise)
-        vol.put((np.abs(vol.a - 8.5) + np.abs(vol.b - 8.5) < 2.5) & (vol.h < 2), "brick", 1.0)
+    elif number == 10:  # a sandstone inlay of four triangles around a red stone
+        distance = np.maximum(np.abs(vol.a - 8.5), np.abs(vol.b - 8.5))
+        inlay = (distance < 5.5) & (vol.h < 2)
+        vol.put(inlay, "sandstone", np.where((vol.a > vol.b) == (vol.a + vol.b > 17), 0.98, 0.8) + 0.05 * noise)
+        vol.put((distance < 2) & (vol.h < 2), "brick", 1.0)
     elif number == 11:  # a compass star in gold and marble
-        star = ((np.abs(vol.a - 8.5) < 1.2) | (np.abs(vol.b - 8.5) < 1.2)) & (
-            np.abs(vol.a - 8.5) + np.abs(vol.b - 8.5) < 7)
-        vol.put(vol.box(1, 16, 1, 16, 0, 2), "marble", 0.85 + 0.1 * noise)
+        star = ((np.abs(vol.a - vol.b) < 1.5) | (np.abs(vol.a + vol.b - 17) < 1.5)) & (
+            np.maximum(np.abs(vol.a - 8.5), np.abs(vol.b - 8.5)) < 6.5)
+        vol.put(vol.box(1, 16, 1, 16, 0, 2), "marble", 0.8 + 0.1 * noise)
         vol.put(star & (vol.h < 2), "gold", 1.0)
     return vol
 
