@@ -109,7 +109,7 @@ int main(RandomSource& random)
     scene.screen = setVideoMode(SCREEN_W, SCREEN_H);
     if (scene.screen == nullptr) throw Failure("failed video");
     startMusic();
-    scene.tileset = loadTileset(TILESET_PATH);
+    scene.tileset = loadAtlasTileset(TILESET_PATH);
     scene.view = createViewSurface(scene.screen);
     const Map map = generateMap(MAP_COLS, MAP_ROWS, random);
     scene.panel = createTextPanel(scene.screen);
