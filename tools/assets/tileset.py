@@ -198,8 +198,9 @@ def ground_tile(number):
         wobble = 0.25 * hash_noise(np.floor(vol.a / 2), np.floor(vol.b / 2), seed=seed + 30)
         puddle = (vol.a - 8.5) ** 2 / 34 + (vol.b - 8.5) ** 2 / 22 < 1 - wobble
         vol.clear(puddle & (vol.h >= 1))
-        glint = np.abs((vol.a - vol.b) - 1) < 1.2
-        vol.put(puddle & (vol.h < 1), "water", np.where(glint, 1.05, 0.72) + 0.05 * noise)
+        glint = (np.abs((vol.a - vol.b) - 1) < 1.2) & puddle & (vol.h < 1)
+        vol.put(puddle & (vol.h < 1), "slate", 0.78 + 0.08 * noise)  # the water shows the grey sky
+        vol.put(glint, "water", 1.1)
     elif number == 7:  # fallen leaves
         leaf = (noise > 0.88) & (vol.h >= 1) & (vol.h < 2)
         vol.put(leaf, "leaves", 0.9 + 0.3 * hash_noise(ia, ib, seed=seed + 21))
