@@ -150,6 +150,11 @@ void composeFrame(const Map& map, const FrameSurfaces& surfaces, std::int32_t fr
 {
     drawQuarterView(map, surfaces.tileset, surfaces.view, frame);
     copyViewToScreen(surfaces.view, surfaces.screen);
+    blitPanel(surfaces);
+}
+
+void blitPanel(const FrameSurfaces& surfaces)
+{
     SDL_Rect at{PANEL_MARGIN, static_cast<Sint16>(surfaces.screen->h / 2 + PANEL_MARGIN), 0, 0};
     SDL_BlitSurface(surfaces.panel, nullptr, surfaces.screen, &at);
 }

@@ -46,6 +46,9 @@ FrameSurfaces loopFrame(SDL_Surface* tileset, int width, int height);
 FrameSurfaces baselineFrame(SDL_Surface* tileset, int width, int height);
 void freeFrame(const FrameSurfaces& frame);
 
+// The panel over the lower half of the screen, 16 pixels in from the edges, blended.
+void blitPanel(const FrameSurfaces& surfaces);
+
 // One frame as the loop composes it, without the flip: draw, copy the view to the screen, the panel.
 void composeFrame(const Map& map, const FrameSurfaces& surfaces, std::int32_t frame);
 

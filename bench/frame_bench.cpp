@@ -114,6 +114,32 @@ void viewCopyBlended(benchmark::State& state)
     viewCopy(state, q47::bench::baselineFrame(sharedTileset().surface, int(state.range(0)), int(state.range(1))));
 }
 
+// The straightforward frame's drawing alone: colour-keyed blits from the 24-bit RGB tileset.
+void drawQuarterViewRgb24(benchmark::State& state)
+{
+    labelTileset(state);
+    const FrameSurfaces surfaces = q47::bench::baselineFrame(sharedTileset().surface, int(state.range(0)),
+                                                             int(state.range(1)));
+    std::int64_t iteration = 0;
+    for (auto _ : state) {
+        q47::drawQuarterView(sharedMap(), surfaces.tileset, surfaces.view, frameAt(iteration++));
+        benchmark::ClobberMemory();
+    }
+    q47::bench::freeFrame(surfaces);
+}
+
+// The panel's blended blit, the same in both frames.
+void panelBlit(benchmark::State& state)
+{
+    const FrameSurfaces surfaces = q47::bench::loopFrame(sharedTileset().surface, int(state.range(0)),
+                                                         int(state.range(1)));
+    for (auto _ : state) {
+        q47::bench::blitPanel(surfaces);
+        benchmark::ClobberMemory();
+    }
+    q47::bench::freeFrame(surfaces);
+}
+
 void withSpread(benchmark::internal::Benchmark* b)
 {
     b->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", minimum)->ComputeStatistics("max", maximum);
@@ -129,8 +155,10 @@ BENCHMARK(generateMap)->Apply(withSpread);
 BENCHMARK(drawQuarterView)->Apply(onTargets);
 BENCHMARK(wholeFrame)->Apply(onTargets);
 BENCHMARK(baselineFrame)->Apply(onTargets);
+BENCHMARK(drawQuarterViewRgb24)->Apply(onTargets);
 BENCHMARK(viewCopyOpaque)->Apply(onTargets);
 BENCHMARK(viewCopyBlended)->Apply(onTargets);
+BENCHMARK(panelBlit)->Apply(onTargets);
 
 }  // namespace
 
