@@ -125,14 +125,18 @@ def perform(ring):
     for bar, (harmony, tune) in enumerate(PIECE):
         bar_start = bar * BEATS_PER_BAR * beat
         root, chord = HARMONY[harmony]
-        ring.add(bar_start, plucked(root, 3 * BEAT_SECONDS, 0.55), 0.5)
-        ring.add(bar_start, plucked(root + 12, 1 * BEAT_SECONDS, 0.18), 0.45)
-        for spread, note in enumerate(chord):  # the second beat is struck hardest, lightly rolled
-            ring.add(bar_start + beat + spread * int(0.018 * RATE), plucked(note, 1.8 * BEAT_SECONDS, 0.30), 0.3)
+        ring.add(bar_start, plucked(root, 3 * BEAT_SECONDS, 0.40), 0.5)
+        # The dance leans on its second beat: the fullest chord, lightly rolled, with the bass again
+        # an octave up, and the tune's long note starting there a little louder.
+        ring.add(bar_start + beat, plucked(root + 12, 1.8 * BEAT_SECONDS, 0.26), 0.45)
+        for spread, note in enumerate(chord):
+            ring.add(bar_start + beat + (spread + 1) * int(0.018 * RATE),
+                     plucked(note, 1.8 * BEAT_SECONDS, 0.36), 0.3)
         for note in chord[1:]:
-            ring.add(bar_start + 2 * beat, plucked(note, 0.8 * BEAT_SECONDS, 0.12), 0.35)
+            ring.add(bar_start + 2 * beat, plucked(note, 0.8 * BEAT_SECONDS, 0.10), 0.35)
         for at, length, note in tune:
-            ring.add(bar_start + int(at * beat), flute(note, length * BEAT_SECONDS, 0.32), 0.65)
+            loudness = 0.38 if 1 <= at < 2 else 0.30
+            ring.add(bar_start + int(at * beat), flute(note, length * BEAT_SECONDS, loudness), 0.65)
 
 
 def reverberate(ring, seed=47):
