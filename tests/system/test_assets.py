@@ -342,14 +342,14 @@ class IconTest(unittest.TestCase):
 # ---------------------------------------------------------------- the generators
 
 class RegenerationTest(unittest.TestCase):
-    """The committed pictures are exactly what the generators make."""
+    """The committed pictures and font are exactly what the generators make."""
 
     @classmethod
     def setUpClass(cls):
         cls.scratch = tempfile.TemporaryDirectory()
         cls.data = os.path.join(cls.scratch.name, "data")
         cls.icons = os.path.join(cls.scratch.name, "icons")
-        subprocess.run([MAKE_ALL, "--data", cls.data, "--icons", cls.icons, "tileset", "icon"], check=True)
+        subprocess.run([MAKE_ALL, "--data", cls.data, "--icons", cls.icons, "tileset", "icon", "font"], check=True)
 
     @classmethod
     def tearDownClass(cls):
@@ -367,11 +367,13 @@ class RegenerationTest(unittest.TestCase):
     def test_window_icon(self):
         self.assertSamePicture(read_bmp(os.path.join(self.data, "images", "icon.bmp"))[0], read_bmp(ICON)[0])
 
-    def test_desktop_icons(self):
+    def test_desktop_icons_and_font(self):
         for name, made, committed in (
                 ("q47-16.bmp", os.path.join(self.data, "icons", "q47-16.bmp"), os.path.join(DATA_DIR, "icons", "q47-16.bmp")),
                 ("q47-32.bmp", os.path.join(self.data, "icons", "q47-32.bmp"), os.path.join(DATA_DIR, "icons", "q47-32.bmp")),
-                ("q47.ico", os.path.join(self.icons, "q47.ico"), WINDOWS_ICON)):
+                ("q47.ico", os.path.join(self.icons, "q47.ico"), WINDOWS_ICON),
+                ("lumofont.ttf", os.path.join(self.data, "fonts", "lumo2_8", "lumofont.ttf"),
+                 os.path.join(DATA_DIR, "fonts", "lumo2_8", "lumofont.ttf"))):
             with self.subTest(file=name), open(made, "rb") as a, open(committed, "rb") as b:
                 self.assertEqual(a.read(), b.read())
 

@@ -47,8 +47,9 @@ def emblem(scale):
     ring = vol.cylinder(ca, cb, radius + s(1), s(17), s(19)) & ~vol.cylinder(ca, cb, radius - s(0.5), 0, 99)
     angle = np.arctan2(vol.b - cb, vol.a - ca)
     vol.put(ring & (np.mod(angle * 4 / np.pi, 2) < 1), "sandstone", 1.0)
-    vol.put(vol.box(ca - s(0.5), ca + s(0.5), cb - s(0.5), cb + s(0.5), s(17), s(23)), "wood", 0.9)
-    vol.put(vol.box(ca - s(0.5), ca + s(0.5), cb + s(0.5), cb + s(3.5), s(20), s(23)), "cloth", 1.1)
+    pole = max(s(0.5), 0.5)  # at least one voxel thick, or the flag vanishes from the small icon
+    vol.put(vol.box(ca - pole, ca + pole, cb - pole, cb + pole, s(17), s(23)), "wood", 0.9)
+    vol.put(vol.box(ca - pole, ca + pole, cb + pole, cb + s(4), s(19), s(23)), "cloth", 1.1)
     return vol
 
 
