@@ -58,10 +58,11 @@ def read_png(path):
     plte = dict(chunks)[b"PLTE"]
     palette = [tuple(plte[i:i + 3]) for i in range(0, len(plte), 3)]
     raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
-    rows, previous, stride = [], bytearray(width), width + 1
+    row_bytes = (width * depth + 7) // 8
+    rows, previous, stride = [], bytearray(row_bytes), row_bytes + 1
     for y in range(height):
         filter_type, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
-        for x in range(width):
+        for x in range(row_bytes):
             left = line[x - 1] if x else 0
             up, up_left = previous[x], previous[x - 1] if x else 0
             if filter_type == 1:
@@ -74,7 +75,9 @@ def read_png(path):
                 p = left + up - up_left
                 pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
                 line[x] = (line[x] + (left if pa <= pb and pa <= pc else up if pb <= pc else up_left)) & 255
-        rows.append(bytes(line))
+        per_byte = 8 // depth
+        rows.append(bytes((line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & ((1 << depth) - 1)
+                          for x in range(width)))
         previous = line
     info = dict(depth=depth, colour_type=colour_type, interlace=interlace, chunks=kinds)
     return Indexed(width, height, palette, rows), info
@@ -366,6 +369,13 @@ class RegenerationTest(unittest.TestCase):
 
     def test_window_icon(self):
         self.assertSamePicture(read_bmp(os.path.join(self.data, "images", "icon.bmp"))[0], read_bmp(ICON)[0])
+
+    def test_menu_icons(self):
+        for size in (16, 32):
+            with self.subTest(size=size):
+                made, info = read_png(os.path.join(self.icons, f"q47-{size}.png"))
+                committed, _ = read_png(os.path.join(SOURCE_DIR, "packaging", "icons", f"q47-{size}.png"))
+                self.assertSamePicture(made, committed)
 
     def test_desktop_icons_and_font(self):
         for name, made, committed in (

@@ -2,7 +2,7 @@
 # Regenerates the program's data files and the executable's icon group.
 # Usage: tools/assets/make_all.sh [--data DIR] [--icons DIR] [tileset|icon|music|font ...]
 #   --data   the data folder to write (default: the repository's data/)
-#   --icons  the folder for q47.ico (default: the repository's packaging/icons/)
+#   --icons  the folder for q47.ico and the menu's PNG icons (default: the repository's packaging/icons/)
 #   parts    which generators to run (default: all four)
 # Needs Debian's python3 with python3-pil, python3-numpy and python3-fonttools, fonts-misaki and
 # vorbis-tools (oggenc); all are listed in scripts/packages-test.txt.
@@ -28,7 +28,10 @@ python=${Q47_PYTHON:-/usr/bin/python3}
 
 for part in "${parts[@]}"; do
   case "$part" in
-    icon) "$python" "$here/icon.py" "$data" "$icons" ;;
+    icon)
+      "$python" "$here/icon.py" "$data" "$icons"
+      "$python" "$here/hicolor_icons.py" "$data" "$icons"
+      ;;
     *) "$python" "$here/$part.py" "$data" ;;
   esac
 done
