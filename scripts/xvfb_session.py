@@ -27,7 +27,10 @@ class Xvfb:
     def __init__(self, width=640, height=480, depth=24):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}", "-nolisten", "tcp"],
+            # -noreset: by default the server resets when its last client leaves, and refuses the next
+            # client that comes during the reset.
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}", "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -36,6 +39,17 @@ class Xvfb:
             self.process.kill()
             raise RuntimeError("Xvfb did not start")
         self.name = ":" + number
+        if not wait_until(self._accepts_clients, 10, step=0.05):
+            self.process.kill()
+            raise RuntimeError(f"Xvfb {self.name} does not accept clients")
+
+    def _accepts_clients(self):
+        from Xlib import display as xdisplay
+        try:
+            xdisplay.Display(self.name).close()
+            return True
+        except Exception:
+            return False
 
     def __enter__(self):
         return self
