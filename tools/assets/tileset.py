@@ -87,15 +87,16 @@ def arrow_slit(vol, face_a, b_mid, h0, h1):
 
 
 def post(vol, a0, a1, b0, b1, top, seed):
-    """A dressed-stone gate post with a cornice, a stepped cap and a gilt knob."""
+    """A dressed-stone gate post with a cornice, a stepped cap and a lantern on top."""
     tone, joint = block_tone(vol, seed)
     body = vol.box(a0, a1, b0, b1, 0, top)
     vol.put(body, "sandstone", np.where(joint, 0.78, tone))
     vol.put(vol.box(a0, a1, b0, b1, top - 10, top - 8), "marble", 0.92)
-    cap = vol.box(a0 + 2, a1 - 2, b0 + 2, b1 - 2, top, top + 2)
-    vol.put(cap, "sandstone", 1.05)
+    vol.put(vol.box(a0 + 2, a1 - 2, b0 + 2, b1 - 2, top, top + 2), "sandstone", 1.05)
     ca, cb = (a0 + a1) / 2, (b0 + b1) / 2
-    vol.put(vol.box(ca - 2, ca + 2, cb - 2, cb + 2, top + 2, top + 4), "gold", 1.0)
+    vol.put(vol.box(ca - 2, ca + 2, cb - 2, cb + 2, top + 2, top + 3), "iron", 0.9)
+    vol.put(vol.box(ca - 1.5, ca + 1.5, cb - 1.5, cb + 1.5, top + 3, top + 7), "gold", 1.25)
+    vol.put(vol.box(ca - 2, ca + 2, cb - 2, cb + 2, top + 7, top + 8), "iron", 0.9)
 
 
 def round_tower(vol, ca, cb, radius, top, seed):
@@ -259,10 +260,10 @@ def gate_post(first_row):
     brick_wall(vol, 0, CELL, 0, CELL, "b", seed=240)
     if first_row:
         vol.clear(vol.box(0, CELL, 4, CELL, 0, 99))
-        post(vol, 0, CELL, 4, CELL, 40, seed=241)
+        post(vol, 0, CELL, 4, CELL, 42, seed=241)
     else:
         vol.clear(vol.box(0, CELL, 0, 12, 0, 99))
-        post(vol, 0, CELL, 0, 12, 40, seed=242)
+        post(vol, 0, CELL, 0, 12, 42, seed=242)
     return vol
 
 

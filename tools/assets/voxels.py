@@ -38,6 +38,7 @@ MATERIAL = {name: number + 1 for number, (name, _, _, _) in enumerate(MATERIALS)
 FACE_TOP, FACE_A, FACE_B = 0, 1, 2
 FACE_LIGHT = np.array([1.0, 0.80, 0.56])
 SHADOW = 0.62
+CONTACT = 6.0  # height over which the darkening at a wall's foot fades out
 LIGHT_DIRECTION = np.array([0.62, -0.30, 0.72])  # towards the light, in (a, b, h)
 BAYER = np.array([[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]) / 16.0 - 0.5
 
@@ -142,6 +143,9 @@ def render(volume, width, height, offset_x, offset_y, shadows=True):
     brightness[found] = (FACE_LIGHT[face[found]]
                          * volume.tone[idx[0][found], idx[1][found], idx[2][found]])
     if shadows:
+        # Walls darken a little where they meet the ground, which seats them on the floor.
+        height_at_hit = hit_t + np.where(face == FACE_TOP, 0.0, -0.5)
+        brightness *= np.where(found & (face != FACE_TOP), 0.82 + 0.18 * np.clip(height_at_hit / CONTACT, 0, 1), 1.0)
         shade = np.where(_in_shadow(volume, a_ground, b_ground, hit_t, face, found), SHADOW, 1.0)
         brightness[found] *= shade[found]
     level = np.clip(np.floor(brightness * 12.0 + 0.5 + BAYER[py % 4, px % 4] * 0.9), 0, LEVELS - 1)
