@@ -33,8 +33,12 @@ public:
     int columns() const { return columns_; }
     int rows() const { return rows_; }
 
-    // The map row that row r names on the ring, for any r.
-    int ringRow(int r) const { return ((r % rows_) + rows_) % rows_; }
+    // The map row that row r names on the ring, for any r (worked in 64 bits so that no sum overflows).
+    int ringRow(int r) const
+    {
+        const long long wrapped = static_cast<long long>(r) % rows_;
+        return static_cast<int>(wrapped < 0 ? wrapped + rows_ : wrapped);
+    }
 
     Cell& at(int row, int column) { return cells_[index(row, column)]; }
     const Cell& at(int row, int column) const { return cells_[index(row, column)]; }

@@ -1,6 +1,7 @@
 // The map grid's addressing and the ground and wall pickers under scripted draws.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -111,6 +112,9 @@ TEST(Map, RowsFormARing)
     EXPECT_EQ(map.ringRow(-1), 1023);
     EXPECT_EQ(map.ringRow(2048 + 5), 5);
     EXPECT_EQ(map.ringRow(-1024), 0);
+    EXPECT_EQ(map.ringRow(INT_MIN), 0);
+    EXPECT_EQ(map.ringRow(INT_MAX), INT_MAX % 1024);
+    EXPECT_EQ(Map(9, 1000).ringRow(INT_MIN), 1000 + INT_MIN % 1000);
 }
 
 TEST(Map, ComparesSizeAndEveryByte)
