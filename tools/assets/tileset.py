@@ -277,13 +277,17 @@ def barrel():
 
 
 def crates():
+    """Two stacked wooden crates with light frames and darker boarded sides."""
     vol = standing_volume()
     for a0, b0, h0, size in ((2, 2, 0, 12), (4, 4, 12, 8)):
         box = vol.box(a0, a0 + size, b0, b0 + size, h0, h0 + size)
-        edge = ((np.abs(vol.a - a0 - 0.5) < 1) | (np.abs(vol.a - a0 - size + 0.5) < 1)
-                | (np.abs(vol.b - b0 - 0.5) < 1) | (np.abs(vol.b - b0 - size + 0.5) < 1)
-                | (np.abs(vol.h - h0 - 0.5) < 1) | (np.abs(vol.h - h0 - size + 0.5) < 1))
-        vol.put(box, "wood", np.where(edge, 0.75, 1.0 + 0.05 * hash_noise(np.floor(vol.h), seed=a0)))
+        near = lambda v, edge: np.abs(v - edge) < 1.0  # noqa: E731
+        on_a = near(vol.a, a0 + 0.5) | near(vol.a, a0 + size - 0.5)
+        on_b = near(vol.b, b0 + 0.5) | near(vol.b, b0 + size - 0.5)
+        on_h = near(vol.h, h0 + 0.5) | near(vol.h, h0 + size - 0.5)
+        frame = (on_a & on_b) | (on_a & on_h) | (on_b & on_h)
+        boards = 0.78 + 0.12 * (np.floor(vol.h - h0) % 3 == 0) + 0.06 * hash_noise(np.floor(vol.h), seed=a0)
+        vol.put(box, "wood", np.where(frame, 1.18, boards))
     return vol
 
 
@@ -497,7 +501,7 @@ def square_keep():
     vol = large_volume()
     c = CENTRE
     square_tower(vol, c - 12, c + 12, c - 12, c + 12, 34, seed=600)
-    roof = (np.maximum(np.abs(vol.a - c), np.abs(vol.b - c)) < 10 - (vol.h - 35) * 0.9) & (vol.h >= 35) & (vol.h < 46)
+    roof = (np.maximum(np.abs(vol.a - c), np.abs(vol.b - c)) < 10.5 - (vol.h - 35) * 0.7) & (vol.h >= 35) & (vol.h < 50)
     vol.put(roof, "roof", 0.9 + 0.12 * (np.floor(vol.h) % 2))
     return vol
 
