@@ -9,7 +9,7 @@ out=$root/docs/preview.gif
 
 seed=12345
 first_frame=4000
-rendered=288      # 18 map rows: the view moves on by one row every 16 frames
+rendered=256      # 16 map rows: the view moves on by one row every 16 frames
 step=4            # every 4th frame, shown for 4 cs: about the program's own speed of 100 passes a second
 size_limit=$((2 * 1024 * 1024))
 
