@@ -109,14 +109,13 @@ bool isBlockFree(const Map& map, int topRow, int leftColumn)
     return true;
 }
 
-// A wall block replaces three rows of wall line with the empty edge beside it. Its third column is
-// overwritten too, so it must not hold part of another block already: without that test a block
-// placed one row higher in the interior would share a cell with it.
-bool tryWallBlock(Map& map, int row, int edgeColumn, int wallColumn, int innerColumn, int leftColumn)
+// A wall block replaces three rows of wall line with the empty edge beside it. It looks at those two
+// columns only and takes its third column whatever it holds: on the left that may be the corner cell
+// of an inner block centred on column 3 one row higher, which both blocks then cover.
+bool tryWallBlock(Map& map, int row, int edgeColumn, int wallColumn, int leftColumn)
 {
     for (int x = row; x < row + BLOCK_SIZE; ++x) {
-        if (!detail::isWallCode(objectAt(map, x, wallColumn)) || objectAt(map, x, edgeColumn) != NONE ||
-            !detail::isFree(objectAt(map, x, innerColumn))) {
+        if (!detail::isWallCode(objectAt(map, x, wallColumn)) || objectAt(map, x, edgeColumn) != NONE) {
             return false;
         }
     }
@@ -252,12 +251,11 @@ void placeTallRuns(Map& map, RandomSource& random)
     }
 }
 
-bool tryLeftWallBlock(Map& map, int row) { return tryWallBlock(map, row, 0, 1, 2, 0); }
+bool tryLeftWallBlock(Map& map, int row) { return tryWallBlock(map, row, 0, 1, 0); }
 
 bool tryRightWallBlock(Map& map, int row)
 {
-    return tryWallBlock(map, row, lastColumn(map), rightWallColumn(map), rightInnerColumn(map),
-                        rightInnerColumn(map));
+    return tryWallBlock(map, row, lastColumn(map), rightWallColumn(map), rightInnerColumn(map));
 }
 
 bool tryLeftEndBlock(Map& map, int centreRow)
