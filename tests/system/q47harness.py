@@ -119,6 +119,16 @@ def start(folder, env):
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
+def start_built(name, folder, env, prefix=(), asan_options=""):
+    """Starts another executable of the build folder (a test-only build of the program, say) as start()
+    starts q47; `prefix` runs it under a tool such as valgrind, `asan_options` add to the sanitizer's."""
+    env = program_env(env)
+    if asan_options:
+        env["ASAN_OPTIONS"] += ":" + asan_options
+    return subprocess.Popen([*prefix, os.path.join(BUILD_DIR, "src", name)], cwd=folder.path, env=env,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
 def run_to_end(folder, env, timeout=PATIENCE):
     """Runs the program to its end; gives (status, stdout, stderr)."""
     result = subprocess.run([PROGRAM], cwd=folder.path, env=program_env(env), stdin=subprocess.DEVNULL,
