@@ -299,6 +299,15 @@ void renderFrames(const Options& options)
     written.keep();
 }
 
+// Messages quote file names, which may hold line breaks; the report stays one line.
+std::string oneLine(std::string message)
+{
+    for (char& c : message) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return message;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -316,7 +325,7 @@ int main(int argc, char** argv)
         return 0;
     } catch (const std::exception& error) {
         SDL_Quit();  // harmless when SDL never started
-        std::fprintf(stderr, "q47-render: %s\n", error.what());
+        std::fprintf(stderr, "q47-render: %s\n", oneLine(error.what()).c_str());
         return 2;
     }
 }
