@@ -101,6 +101,14 @@ def icon_16bit(good, files):
     return bmp_16bit(32, 32)
 
 
+def wide_tileset(good, files):
+    return png_bytes(Image.new("P", (70000, 600), 0))
+
+
+def wide_icon(good, files):
+    return bmp_bytes(Image.new("RGB", (20000, 4), (9, 9, 9)))
+
+
 def damage_rows(name, outcome):
     return [
         (f"{name} missing", name, missing, outcome),
@@ -123,6 +131,8 @@ CASES = (
         ("tileset with an alpha channel", TILESET, tileset_image(lambda image: image.convert("RGBA")), RUNS),
         ("tileset 1-bit", TILESET, tileset_image(lambda image: image.convert("1")), RUNS),
         ("tileset 4096 x 4096", TILESET, tileset_image(on_large_canvas), RUNS),
+        # Rows wider than SDL's 16-bit pitch: the surface cannot be made, so the picture does not load.
+        ("tileset 70000 x 600", TILESET, wide_tileset, FAILED_TILE),
     ]
     # A music file that opens but ends early still plays; one that does not open fails the music start.
     + [row if row[2] is not truncated_to_half else row[:3] + (RUNS,) for row in damage_rows(MUSIC, FAILED_BGM)]
@@ -131,6 +141,7 @@ CASES = (
     + [
         ("icon 1 x 1", ICON, icon_1x1, RUNS),
         ("icon 16-bit", ICON, icon_16bit, RUNS),
+        ("icon 20000 x 4", ICON, wide_icon, RUNS),
     ]
     + damage_rows(FONT, RUNS)
 )
