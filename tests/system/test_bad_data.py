@@ -58,8 +58,15 @@ def bmp_16bit(width, height):
 
 
 # How each damage turns the good file (its bytes, and the folder's other files) into the bad one.
+DIRECTORY = "a directory"  # what a damage gives for a folder in the file's place
+
+
 def missing(good, files):
     return None
+
+
+def a_directory(good, files):
+    return DIRECTORY
 
 
 def empty(good, files):
@@ -116,6 +123,7 @@ def damage_rows(name, outcome):
         (f"{name} truncated to half", name, truncated_to_half, outcome),
         (f"{name} random bytes", name, random_bytes, outcome),
         (f"{name} holding {OTHER_KIND[name]}", name, other_kind(name), outcome),
+        (f"{name} a directory", name, a_directory, outcome),
     ]
 
 
@@ -173,6 +181,9 @@ class BadDataTest(unittest.TestCase):
         content = damage(files[name], files)
         if content is None:
             folder.remove(name)
+        elif content is DIRECTORY:
+            folder.remove(name)
+            os.mkdir(folder.file(name))
         else:
             folder.write(name, content)
         return folder
