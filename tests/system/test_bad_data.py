@@ -77,6 +77,10 @@ def truncated_to_half(good, files):
     return good[:len(good) // 2]
 
 
+def first_bytes(count):
+    return lambda good, files: good[:count]
+
+
 def random_bytes(good, files):
     return random.Random(len(good)).randbytes(len(good))
 
@@ -144,6 +148,12 @@ CASES = (
     ]
     # A music file that opens but ends early still plays; one that does not open fails the music start.
     + [row if row[2] is not truncated_to_half else row[:3] + (RUNS,) for row in damage_rows(MUSIC, FAILED_BGM)]
+    + [
+        # Cut inside the Vorbis headers the track does not open; cut after them it plays out within the
+        # watch and starts again, over and over.
+        ("music cut to its first 1000 bytes", MUSIC, first_bytes(1000), FAILED_BGM),
+        ("music cut to its first 12 KiB", MUSIC, first_bytes(12 * 1024), RUNS),
+    ]
     # The icon is optional and the font only writes the panel's text: without them the program runs on.
     + damage_rows(ICON, RUNS)
     + [
