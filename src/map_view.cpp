@@ -3,51 +3,11 @@
 
 #include <SDL/SDL_image.h>
 
-#include <algorithm>
-#include <cstddef>
-#include <optional>
-
 #include "ddddd.h"
 #include "failure.h"
 #include "torvi_image.h"
 
 namespace q47 {
-
-namespace {
-
-struct Extent {
-    int w;
-    int h;
-};
-
-// The smallest picture that holds every sprite of one table.
-template <std::size_t N>
-Extent tableExtent(const std::array<SpriteEntry, N>& table, std::optional<SDL_Rect> (*lookup)(std::int32_t))
-{
-    Extent extent{0, 0};
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        const std::optional<SDL_Rect> rect = lookup(static_cast<std::int32_t>(i));
-        if (!rect) continue;
-        extent.w = std::max(extent.w, rect->x + rect->w);
-        extent.h = std::max(extent.h, rect->y + rect->h);
-    }
-    return extent;
-}
-
-// The smallest picture that holds every sprite of the atlas: 256 x 560 with the sprites where they are.
-Extent atlasExtent()
-{
-    const Extent parts[] = {tableExtent(groundTiles, groundRect), tableExtent(standingTiles, standingRect),
-                            tableExtent(tallTiles, tallRect), tableExtent(largeTiles, largeRect)};
-    Extent all{0, 0};
-    for (const Extent& part : parts) {
-        all.w = std::max(all.w, part.w);
-        all.h = std::max(all.h, part.h);
-    }
-    return all;
-}
-
-}  // namespace
 
 SDL_Surface* loadTileset(const char* path)
 {
@@ -63,8 +23,7 @@ SDL_Surface* loadTileset(const char* path)
 SDL_Surface* loadAtlasTileset(const char* path)
 {
     SDL_Surface* tileset = loadTileset(path);
-    static const Extent needed = atlasExtent();
-    if (tileset->w < needed.w || tileset->h < needed.h) throw Failure("failed tile");
+    if (tileset->w < TILESET_W || tileset->h < TILESET_H) throw Failure("failed tile");
     return tileset;
 }
 

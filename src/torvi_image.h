@@ -16,6 +16,10 @@ struct SpriteEntry {
     std::uint16_t y;
 };
 
+// The smallest tileset that holds every sprite of the four tables.
+constexpr int TILESET_W = 256;
+constexpr int TILESET_H = 560;
+
 extern const std::array<SpriteEntry, 12> groundTiles;
 extern const std::array<SpriteEntry, 7> standingTiles;
 extern const std::array<SpriteEntry, 2> tallTiles;

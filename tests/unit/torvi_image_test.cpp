@@ -1,6 +1,8 @@
 // The sprite atlas: lookups at and around the ends of each table, and the layout of the tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -111,13 +113,15 @@ TEST(SpriteAtlas, SpritesLieInsideTheTilesetApartFromTheKeyPixelAndNeverOverlap)
 {
     const std::vector<SDL_Rect> sprites = allSprites();
     ASSERT_EQ(sprites.size(), 37u);
+    int right = 0;
+    int bottom = 0;
     for (std::size_t a = 0; a < sprites.size(); ++a) {
         const SDL_Rect& r = sprites[a];
         SCOPED_TRACE("sprite " + std::to_string(a));
         EXPECT_GE(r.x, 0);
         EXPECT_GE(r.y, 0);
-        EXPECT_LE(r.x + r.w, 256);
-        EXPECT_LE(r.y + r.h, 560);
+        right = std::max(right, r.x + r.w);
+        bottom = std::max(bottom, r.y + r.h);
         EXPECT_FALSE(r.x == 0 && r.y == 0) << "covers the top-left pixel, which gives the colour key";
         for (std::size_t b = a + 1; b < sprites.size(); ++b) {
             const SDL_Rect& s = sprites[b];
@@ -125,6 +129,11 @@ TEST(SpriteAtlas, SpritesLieInsideTheTilesetApartFromTheKeyPixelAndNeverOverlap)
             EXPECT_TRUE(apart) << "overlaps sprite " << b;
         }
     }
+    // The program refuses a tileset smaller than this, so the bound must be the tight one.
+    EXPECT_EQ(right, 256);
+    EXPECT_EQ(bottom, 560);
+    EXPECT_EQ(q47::TILESET_W, right);
+    EXPECT_EQ(q47::TILESET_H, bottom);
 }
 
 }  // namespace
