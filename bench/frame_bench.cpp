@@ -58,17 +58,21 @@ void generateMap(benchmark::State& state)
     }
 }
 
-void drawQuarterView(benchmark::State& state)
+// Drawing alone, into the frame's view surface from the frame's tileset.
+void drawFrames(benchmark::State& state, const FrameSurfaces& surfaces)
 {
     labelTileset(state);
-    const FrameSurfaces surfaces = q47::bench::loopFrame(sharedTileset().surface, int(state.range(0)),
-                                                         int(state.range(1)));
     std::int64_t iteration = 0;
     for (auto _ : state) {
         q47::drawQuarterView(sharedMap(), surfaces.tileset, surfaces.view, frameAt(iteration++));
         benchmark::ClobberMemory();
     }
     q47::bench::freeFrame(surfaces);
+}
+
+void drawQuarterView(benchmark::State& state)
+{
+    drawFrames(state, q47::bench::loopFrame(sharedTileset().surface, int(state.range(0)), int(state.range(1))));
 }
 
 void composeFrames(benchmark::State& state, const FrameSurfaces& surfaces)
@@ -117,15 +121,8 @@ void viewCopyBlended(benchmark::State& state)
 // The straightforward frame's drawing alone: colour-keyed blits from the 24-bit RGB tileset.
 void drawQuarterViewRgb24(benchmark::State& state)
 {
-    labelTileset(state);
-    const FrameSurfaces surfaces = q47::bench::baselineFrame(sharedTileset().surface, int(state.range(0)),
-                                                             int(state.range(1)));
-    std::int64_t iteration = 0;
-    for (auto _ : state) {
-        q47::drawQuarterView(sharedMap(), surfaces.tileset, surfaces.view, frameAt(iteration++));
-        benchmark::ClobberMemory();
-    }
-    q47::bench::freeFrame(surfaces);
+    drawFrames(state,
+               q47::bench::baselineFrame(sharedTileset().surface, int(state.range(0)), int(state.range(1))));
 }
 
 // The panel's blended blit, the same in both frames.
