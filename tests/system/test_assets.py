@@ -8,8 +8,9 @@ import subprocess
 import tempfile
 import unittest
 import wave
-import zlib
 from array import array
+
+from png_reading import png_chunks, unfiltered_rows
 
 SOURCE_DIR = os.environ.get("Q47_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 DATA_DIR = os.path.join(SOURCE_DIR, "data")
@@ -43,42 +44,16 @@ class Indexed:
 
 
 def read_png(path):
-    with open(path, "rb") as source:
-        data = source.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise AssertionError(f"{path} is not a PNG file")
-    chunks, position = [], 8
-    while position < len(data):
-        length, kind = struct.unpack(">I4s", data[position:position + 8])
-        chunks.append((kind, data[position + 8:position + 8 + length]))
-        position += 12 + length
+    chunks = png_chunks(path)
     header = dict(chunks)[b"IHDR"]
     width, height, depth, colour_type, _, _, interlace = struct.unpack(">IIBBBBB", header)
     kinds = [kind for kind, _ in chunks]
     plte = dict(chunks)[b"PLTE"]
     palette = [tuple(plte[i:i + 3]) for i in range(0, len(plte), 3)]
-    raw = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
-    row_bytes = (width * depth + 7) // 8
-    rows, previous, stride = [], bytearray(row_bytes), row_bytes + 1
-    for y in range(height):
-        filter_type, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
-        for x in range(row_bytes):
-            left = line[x - 1] if x else 0
-            up, up_left = previous[x], previous[x - 1] if x else 0
-            if filter_type == 1:
-                line[x] = (line[x] + left) & 255
-            elif filter_type == 2:
-                line[x] = (line[x] + up) & 255
-            elif filter_type == 3:
-                line[x] = (line[x] + (left + up) // 2) & 255
-            elif filter_type == 4:
-                p = left + up - up_left
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
-                line[x] = (line[x] + (left if pa <= pb and pa <= pc else up if pb <= pc else up_left)) & 255
-        per_byte = 8 // depth
-        rows.append(bytes((line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & ((1 << depth) - 1)
-                          for x in range(width)))
-        previous = line
+    per_byte = 8 // depth
+    rows = [bytes((line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & ((1 << depth) - 1)
+                  for x in range(width))
+            for line in unfiltered_rows(chunks, height, (width * depth + 7) // 8, 1)]
     info = dict(depth=depth, colour_type=colour_type, interlace=interlace, chunks=kinds)
     return Indexed(width, height, palette, rows), info
 

@@ -7,7 +7,8 @@ import struct
 import subprocess
 import tempfile
 import unittest
-import zlib
+
+from png_reading import png_chunks, unfiltered_rows
 
 BUILD_DIR = os.environ.get("Q47_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 SOURCE_DIR = os.environ.get("Q47_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -39,41 +40,12 @@ def read_bmp(path):
 
 def read_png_rgb(path):
     """(width, height, rows of RGB triples) of an 8-bit RGB, non-interlaced PNG."""
-    with open(path, "rb") as f:
-        data = f.read()
-    at, idat, width, height = 8, b"", 0, 0
-    while at < len(data):
-        length, kind = struct.unpack_from(">I4s", data, at)
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            if (depth, colour, interlace) != (8, 2, 0):
-                raise ValueError(path + ": only 8-bit RGB without interlace is read here")
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    raw = zlib.decompress(idat)
-    stride = width * 3
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - 3] if i >= 3 else 0
-            b = previous[i]
-            c = previous[i - 3] if i >= 3 else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
-        rows.append([tuple(line[3 * x:3 * x + 3]) for x in range(width)])
-        previous = line
+    chunks = png_chunks(path)
+    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", dict(chunks)[b"IHDR"])
+    if (depth, colour, interlace) != (8, 2, 0):
+        raise ValueError(path + ": only 8-bit RGB without interlace is read here")
+    rows = [[tuple(line[3 * x:3 * x + 3]) for x in range(width)]
+            for line in unfiltered_rows(chunks, height, width * 3, 3)]
     return width, height, rows
 
 
